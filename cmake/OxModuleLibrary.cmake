@@ -1,0 +1,61 @@
+# ox_add_module_library(name SOURCES ... EXPORTS entry... [ALIAS exported=symbol])
+#
+# Builds a plug-in module library that exports exactly EXPORTS, undecorated,
+# and links nothing but the system. ALIAS exports a symbol under another plain
+# name (the C++ name `main` is reserved for the program's entry, so the
+# library defines its entry under another name and exports it as `main`).
+function(ox_add_module_library name)
+  cmake_parse_arguments(M "" "" "SOURCES;EXPORTS;ALIAS;LIBS" ${ARGN})
+  add_library(${name} SHARED ${M_SOURCES} $<TARGET_OBJECTS:ox_platform>)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/platform ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${M_LIBS})
+  set_target_properties(${name} PROPERTIES PREFIX "" )
+
+  set(aliased)
+  foreach(a ${M_ALIAS})
+    string(REPLACE "=" ";" pair ${a})
+    list(GET pair 0 exported)
+    list(GET pair 1 symbol)
+    list(APPEND aliased ${exported})
+    set(alias_${exported} ${symbol})
+  endforeach()
+
+  if(WIN32)
+    set(def "LIBRARY ${name}\nEXPORTS\n")
+    foreach(e ${M_EXPORTS})
+      if(DEFINED alias_${e})
+        string(APPEND def "  ${e} = ${alias_${e}}\n")
+      else()
+        string(APPEND def "  ${e}\n")
+      endif()
+    endforeach()
+    file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${name}.def "${def}")
+    target_sources(${name} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${name}.def)
+    target_link_options(${name} PRIVATE -Wl,--enable-stdcall-fixup)
+  else()
+    set(script "{\n  global:\n")
+    foreach(e ${M_EXPORTS})
+      string(APPEND script "    ${e};\n")
+      if(DEFINED alias_${e})
+        target_link_options(${name} PRIVATE "LINKER:--defsym=${e}=${alias_${e}}")
+      endif()
+    endforeach()
+    string(APPEND script "  local: *;\n};\n")
+    file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${name}.map "${script}")
+    target_link_options(${name} PRIVATE
+      "LINKER:--version-script=${CMAKE_CURRENT_BINARY_DIR}/${name}.map" "LINKER:-z,defs")
+    set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/${name}.map)
+  endif()
+  set_property(TARGET ${name} PROPERTY OX_EXPORTS ${M_EXPORTS})
+endfunction()
+
+# Gives a test program the path by which it loads a built module library:
+# the full path on Linux; on Windows the file name, found beside the program.
+function(ox_module_path_definition target define library)
+  if(WIN32)
+    target_compile_definitions(${target} PRIVATE ${define}="$<TARGET_FILE_NAME:${library}>")
+  else()
+    target_compile_definitions(${target} PRIVATE ${define}="$<TARGET_FILE:${library}>")
+  endif()
+  add_dependencies(${target} ${library})
+endfunction()

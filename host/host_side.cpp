@@ -24,9 +24,16 @@ HostSide* Lookup(const void* record) {
   return found == Registry().end() ? nullptr : found->second;
 }
 
+// Called from module code: nothing may be thrown back across the boundary
+// (recording a call can run out of memory, locking can fail), so any failure
+// is answered 0, as for an unknown caller.
 intptr_t AnswerFor(const void* record, int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
-  HostSide* side = Lookup(record);
-  return side ? side->Answer(opcode, index, value, ptr, opt) : 0;
+  try {
+    HostSide* side = Lookup(record);
+    return side ? side->Answer(opcode, index, value, ptr, opt) : 0;
+  } catch (...) {
+    return 0;
+  }
 }
 
 }  // namespace
@@ -53,7 +60,13 @@ std::vector<HostCall> HostSide::CallsWithOpcode(int32_t opcode) const {
 }
 
 intptr_t HostSide::Answer(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
-  if (recording) calls.push_back({opcode, index, value, reinterpret_cast<intptr_t>(ptr), opt});
+  if (recording) {
+    try {
+      calls.push_back({opcode, index, value, reinterpret_cast<intptr_t>(ptr), opt});
+    } catch (...) {
+      recording = false;  // out of memory: the answer matters more than the record
+    }
+  }
   switch (opcode) {
     case ox2::HC_SEND_PIN_STATUS:
       if (index >= 0 && index < pin_count_) {

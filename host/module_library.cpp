@@ -1,5 +1,7 @@
 #include "host/module_library.h"
 
+#include "host/library_architecture.h"
+
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -52,6 +54,11 @@ std::unique_ptr<ModuleLibrary> ModuleLibrary::Load(const std::string& path, std:
   std::string reason;
   void* handle = OpenLibrary(path, reason);
   if (!handle) {
+    // A library built for another machine is the commonest cause; say so plainly.
+    std::string kind = LibraryFileArchitecture(path);
+    if (!kind.empty() && kind != HostLibraryArchitecture()) {
+      reason = "it is a " + kind + " library, and this program loads " + HostLibraryArchitecture() + " libraries";
+    }
     error = "cannot load module library '" + path + "': " + reason;
     return nullptr;
   }

@@ -330,6 +330,7 @@ void ModuleHost::PrepareInputBuffers(int64_t start, int64_t end) {
   refill_.clear();
   for (std::size_t i = next_change_; i < changes_.size() && changes_[i].clock < end; ++i) {
     const PinChange& change = changes_[i];
+    if (input_kind_[change.pin] != InputKind::kConstant) continue;  // the caller fills streamed buffers
     values_[change.pin] = change.value;
     if (description_.pins[change.pin].datatype != ox2::DT_FSAMPLE) continue;
     float* buffer = side_->PinBuffer(change.pin);

@@ -15,6 +15,8 @@
 #define OX_ALLOCATION_FAILURES 1
 #endif
 
+#if OX_ALLOCATION_FAILURES
+
 namespace {
 
 // While armed, every non-throwing allocation of at least `failing_size`
@@ -42,30 +44,20 @@ struct Armed {
 
 }  // namespace
 
-#if OX_ALLOCATION_FAILURES
 __attribute__((visibility("default"))) void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
   return Allocate(size);
 }
 __attribute__((visibility("default"))) void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
   return Allocate(size);
 }
-#endif
 
 namespace {
 
 using oxtest::ChorusFrame;
 using oxtest::StereoOut;
 
-class AllocationFailureTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-#if !OX_ALLOCATION_FAILURES
-    GTEST_SKIP() << "allocation failures cannot be provoked on this target";
-#endif
-  }
-};
 
-TEST_F(AllocationFailureTest, MainAnswersNullWithoutMemory) {
+TEST(AllocationFailureTest, MainAnswersNullWithoutMemory) {
   ox1::OXMainEntry entry = oxtest::MainEntry(oxtest::ChorusLibrary());
   ASSERT_NE(entry, nullptr);
   ox1::OXModuleRecord* record;
@@ -79,7 +71,7 @@ TEST_F(AllocationFailureTest, MainAnswersNullWithoutMemory) {
 
 // Without delay lines the chorus cannot run: wherever it would, the instance
 // passes its inputs through instead, and never touches a missing line.
-TEST_F(AllocationFailureTest, MissingDelayLinesLeaveABypass) {
+TEST(AllocationFailureTest, MissingDelayLinesLeaveABypass) {
   oxtest::Gen1Instance instance(oxtest::ChorusLibrary(), oxtest::kChorusPins, 256);
   {
     Armed armed(32768 * sizeof(float));
@@ -105,7 +97,7 @@ TEST_F(AllocationFailureTest, MissingDelayLinesLeaveABypass) {
 }
 
 // A later Open that gets its memory runs the chorus again.
-TEST_F(AllocationFailureTest, ReopeningWithMemoryRestoresTheChorus) {
+TEST(AllocationFailureTest, ReopeningWithMemoryRestoresTheChorus) {
   oxtest::ChorusRig rig(44100.0f, 256);
   {
     Armed armed(32768 * sizeof(float));
@@ -118,7 +110,7 @@ TEST_F(AllocationFailureTest, ReopeningWithMemoryRestoresTheChorus) {
 }
 
 // An event that cannot be copied is dropped.
-TEST_F(AllocationFailureTest, EventWithoutMemoryIsDropped) {
+TEST(AllocationFailureTest, EventWithoutMemoryIsDropped) {
   oxtest::ChorusRig rig(44100.0f, 64);
   {
     Armed armed(1);
@@ -130,7 +122,7 @@ TEST_F(AllocationFailureTest, EventWithoutMemoryIsDropped) {
 
 // Without memory for its pins the instance has none: it announces nothing,
 // ignores pin events and does no work.
-TEST_F(AllocationFailureTest, PinsWithoutMemoryLeaveTheInstanceIdle) {
+TEST(AllocationFailureTest, PinsWithoutMemoryLeaveTheInstanceIdle) {
   oxtest::Gen1Instance instance(oxtest::ChorusLibrary(), oxtest::kChorusPins, 64);
   {
     Armed armed(oxtest::kChorusPins * 8);
@@ -147,3 +139,11 @@ TEST_F(AllocationFailureTest, PinsWithoutMemoryLeaveTheInstanceIdle) {
 }
 
 }  // namespace
+
+#else
+
+TEST(AllocationFailureTest, NeedsReplaceableAllocation) {
+  GTEST_SKIP() << "allocation failures cannot be provoked on this target";
+}
+
+#endif

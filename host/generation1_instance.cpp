@@ -1,14 +1,13 @@
 // Driving a generation-1 instance: everything goes through the record's
 // dispatch entry, events included (sent ahead, queued by the module), and the
 // process entry takes the record.
+#include "host/description_records.h"
 #include "host/host_side.h"
 #include "host/module_boundary.h"
 
 namespace oxhost {
 
 namespace {
-
-std::string Text(const char* text) { return text ? text : ""; }
 
 class Generation1Instance : public ModuleBoundary {
  public:
@@ -20,10 +19,7 @@ class Generation1Instance : public ModuleBoundary {
   bool ReadModuleProperties(ModuleDescription& description, std::string&) override {
     ox1::OXModuleProperties properties{};
     if (Dispatch(ox1::MOD_GET_MODULE_PROPERTIES, 0, 0, &properties) != 0) {
-      description.name = Text(properties.name);
-      description.id = Text(properties.id);
-      description.about = Text(properties.about);
-      description.flags = properties.flags;
+      ReadModuleRecord(properties, description);
     }
     return true;
   }
@@ -31,15 +27,7 @@ class Generation1Instance : public ModuleBoundary {
   bool ReadPinDescription(int32_t index, PinDescription& pin) override {
     ox1::OXPinProperties properties{};
     if (Dispatch(ox1::MOD_GET_PIN_PROPERTIES, index, 0, &properties) == 0) return false;
-    pin.description_index = index;
-    pin.variable_address = properties.variable_address;
-    pin.direction = properties.direction;
-    pin.datatype = properties.datatype;
-    pin.name = Text(properties.name);
-    pin.has_default = properties.default_value != nullptr;
-    pin.default_text = Text(properties.default_value);
-    pin.value_list = Text(properties.value_list);
-    pin.flags = properties.flags;
+    ReadPinRecord(index, properties, pin);
     return true;
   }
 

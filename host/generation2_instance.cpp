@@ -1,14 +1,13 @@
 // Driving a generation-2 instance: control through the record's dispatch
 // entry, each event through its event entry at the event's own sample clock,
 // and processing through the process entry the module last announced.
+#include "host/description_records.h"
 #include "host/host_side.h"
 #include "host/module_boundary.h"
 
 namespace oxhost {
 
 namespace {
-
-std::string Text(const char* text) { return text ? text : ""; }
 
 class Generation2Instance : public ModuleBoundary {
  public:
@@ -24,25 +23,14 @@ class Generation2Instance : public ModuleBoundary {
       error = "'getModuleProperties' refused module type 0";
       return false;
     }
-    description.name = Text(properties.name);
-    description.id = Text(properties.id);
-    description.about = Text(properties.about);
-    description.flags = properties.flags;
+    ReadModuleRecord(properties, description);
     return true;
   }
 
   bool ReadPinDescription(int32_t index, PinDescription& pin) override {
     ox2::OXPinProperties properties{};
     if (Dispatch(ox2::MOD_GET_PIN_PROPERTIES, index, 0, &properties) == 0) return false;
-    pin.description_index = index;
-    pin.variable_address = properties.variable_address;
-    pin.direction = properties.direction;
-    pin.datatype = properties.datatype;
-    pin.name = Text(properties.name);
-    pin.has_default = properties.default_value != nullptr;
-    pin.default_text = Text(properties.default_value);
-    pin.value_list = Text(properties.value_list);
-    pin.flags = properties.flags;
+    ReadPinRecord(index, properties, pin);
     return true;
   }
 

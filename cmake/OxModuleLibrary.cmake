@@ -42,8 +42,12 @@ function(ox_add_module_library name)
     endforeach()
     string(APPEND script "  local: *;\n};\n")
     file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${name}.map "${script}")
-    target_link_options(${name} PRIVATE
-      "LINKER:--version-script=${CMAKE_CURRENT_BINARY_DIR}/${name}.map" "LINKER:-z,defs")
+    target_link_options(${name} PRIVATE "LINKER:--version-script=${CMAKE_CURRENT_BINARY_DIR}/${name}.map")
+    # Every symbol resolved at link time, unless the toolchain leaves the
+    # sanitizer runtimes to the loading program (OX_MODULES_RESOLVE_AGAINST_HOST).
+    if(NOT OX_MODULES_RESOLVE_AGAINST_HOST)
+      target_link_options(${name} PRIVATE "LINKER:-z,defs")
+    endif()
     set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/${name}.map)
   endif()
   set_property(TARGET ${name} PROPERTY OX_EXPORTS ${M_EXPORTS})

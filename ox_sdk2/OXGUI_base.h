@@ -49,6 +49,7 @@ class OXGUI_base {
  private:
   struct OpcodeTable;
 
-  OXHostCallback m_callback;
+  // Kept for a companion that calls the host; the base itself never does.
+  [[maybe_unused]] OXHostCallback m_callback;
   OXGUIRecord m_record;
 };

@@ -75,21 +75,27 @@ void Module::Open() {
   GetPin(kOutR).SendStatus(SampleClock(), PS_STREAMING);
 }
 
-// Both lines or neither: when memory for one is lacking, the instance keeps
-// none and runs the bypass wherever it would run the chorus.
+// Both lines in one allocation: when memory for them is lacking, the
+// instance runs the bypass wherever it would run the chorus.
 void Module::AllocateDelayLines() {
   ReleaseDelayLines();
-  m_delay_l = new (std::nothrow) float[kDelayLength]();
-  m_delay_r = new (std::nothrow) float[kDelayLength]();
-  if (!m_delay_l || !m_delay_r) ReleaseDelayLines();
+  m_delay_frames = new (std::nothrow) float[2 * kDelayLength]();
 }
 
 void Module::ReleaseDelayLines() {
-  delete[] m_delay_l;
-  delete[] m_delay_r;
-  m_delay_l = nullptr;
-  m_delay_r = nullptr;
+  delete[] m_delay_frames;
+  m_delay_frames = nullptr;
 }
+
+ChorusPins Module::PinsAt(int32_t buffer_offset) const {
+  return {m_in_l + buffer_offset,       m_in_r + buffer_offset,       m_voice_mix + buffer_offset,
+          m_spread + buffer_offset,     m_max_delay1 + buffer_offset, m_pre_delay1 + buffer_offset,
+          m_max_delay2 + buffer_offset, m_pre_delay2 + buffer_offset, m_wet + buffer_offset,
+          m_dry + buffer_offset,        m_rate1 + buffer_offset,      m_rate2 + buffer_offset,
+          m_rate3 + buffer_offset,      m_out_l + buffer_offset,      m_out_r + buffer_offset};
+}
+
+ChorusLines Module::Lines() const { return {DelayLines{m_delay_frames}, m_delay_scale, m_write_index}; }
 
 void Module::BuildWavetable() { m_wavetable = ChorusWavetable(); }
 
@@ -100,7 +106,7 @@ void Module::UpdateWaveBases() {
 }
 
 OXModule_base::ProcessRoutine Module::ChorusRoutine(ProcessRoutine routine) const {
-  return m_delay_l ? routine : Routine(&Module::ProcessBypass);
+  return m_delay_frames ? routine : Routine(&Module::ProcessBypass);
 }
 
 // A Modulation Mode other than 0 and 1 keeps the current routine unless the

@@ -7,8 +7,7 @@
 
 #include <cstdint>
 
-#include "chorus/delay_line.h"
-#include "chorus/lfo.h"
+#include "chorus/chorus_loop.h"
 #include "ox_sdk/OXModule_base.h"
 
 namespace chorus {
@@ -36,10 +35,10 @@ class Module : public OXModule_base {
   void AllocateDelayLines();
 
  private:
-  // The chorus loop shared by both modulation modes; `Modulation` gives the
-  // three LFO values of each sample.
-  template <class Modulation>
-  void RunChorus(int32_t buffer_offset, int32_t count, Modulation& modulation);
+  // The pins of the stretch that starts at `buffer_offset`, and the delay
+  // lines as they stand, for the chorus loop.
+  ChorusPins PinsAt(int32_t buffer_offset) const;
+  ChorusLines Lines() const;
   // The routine a chorus mode asks for, or the bypass while the instance
   // cannot run the chorus.
   ProcessRoutine ChorusRoutine(ProcessRoutine routine) const;
@@ -82,8 +81,7 @@ class Module : public OXModule_base {
   Lfo m_lfo1;  // sweeps voice 1's delay
   Lfo m_lfo2;  // sweeps voice 2's delay
   Lfo m_lfo3;  // pans the voices
-  float* m_delay_l = nullptr;
-  float* m_delay_r = nullptr;
+  float* m_delay_frames = nullptr;  // both delay lines, frame by frame (DelayLines)
   uint32_t m_write_index = 0;  // delay-line element written next
   int32_t m_silence_countdown = 0;
   // Whether the host gave the instance all its pins; without them the

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "chorus/delay_line.h"
 #include "chorus/wavetable.h"
 
 namespace chorus {
@@ -20,15 +21,16 @@ struct Lfo {
   int32_t wave_base = 0;  // where the LFO's wave starts in the table
 
   // The wave value at the current phase (−16384 to 16384), then the phase
-  // moves on by one sample. The entry after a wave's last is its first.
-  int32_t Step(const int32_t* table) {
+  // moves on by one sample. `wave` is the table from this LFO's wave base on;
+  // the entry after a wave's last is its first.
+  int32_t Step(const int32_t* wave) {
     const auto old = static_cast<uint32_t>(phase);
     phase = static_cast<int32_t>((old + static_cast<uint32_t>(increment)) & kPhaseMask);
     const int32_t k = static_cast<int32_t>(old >> kFractionBits);
-    const int32_t n = ((k + 1) & kWaveIndexMask) + wave_base;
+    const int32_t n = (k + 1) & kWaveIndexMask;
     const int32_t f = static_cast<int32_t>(old) & kFractionMask;
-    const int32_t q = (table[n] - table[k + wave_base]) * f / (kFractionMask + 1);
-    return table[k + wave_base] + q;
+    const int32_t q = (wave[n] - wave[k]) * f / (kFractionMask + 1);
+    return wave[k] + q;
   }
 };
 
@@ -54,7 +56,7 @@ inline int32_t IncrementFromRate(float rate, float phase_scale) {
   if (std::isnan(product)) return 0;
   if (product < kLowest) product = kLowest;
   if (product > kHighest) product = kHighest;
-  return static_cast<int32_t>(std::floor(product));
+  return FloorToInt(product);
 }
 
 }  // namespace chorus

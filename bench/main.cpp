@@ -1,0 +1,65 @@
+// ox_bench: what the module libraries' process routines cost, loaded and
+// driven through the host library at 44100 Hz.
+//
+//   ox_bench [--repeats N] [--seconds S] [--chorus LIB] [--scalar LIB] [--drift LIB]
+//
+// Each figure is the median of N timed runs (default 11) of about S seconds
+// each (default 0.2), with the lowest and highest run beside it.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "bench/bench_cases.h"
+
+namespace {
+
+std::string ProcessorName() {
+  std::ifstream cpuinfo("/proc/cpuinfo");
+  std::string line;
+  while (std::getline(cpuinfo, line)) {
+    if (line.rfind("model name", 0) == 0) return line.substr(line.find(':') + 2);
+  }
+  return "unknown processor";
+}
+
+bool Exists(const std::string& path) { return std::ifstream(path).good(); }
+
+[[noreturn]] void Usage() {
+  std::fprintf(stderr, "usage: ox_bench [--repeats N] [--seconds S] [--chorus LIB] [--scalar LIB] [--drift LIB]\n");
+  std::exit(2);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  oxbench::TimingPlan plan;
+  oxbench::BenchPaths paths{OX_BENCH_CHORUS, OX_BENCH_CHORUS_SCALAR, OX_BENCH_DRIFT};
+  for (int i = 1; i < argc; ++i) {
+    if (i + 1 >= argc) Usage();
+    const char* option = argv[i];
+    const char* value = argv[++i];
+    if (std::strcmp(option, "--repeats") == 0) {
+      plan.repeats = std::atoi(value);
+    } else if (std::strcmp(option, "--seconds") == 0) {
+      plan.seconds_per_repeat = std::atof(value);
+    } else if (std::strcmp(option, "--chorus") == 0) {
+      paths.chorus = value;
+    } else if (std::strcmp(option, "--scalar") == 0) {
+      paths.chorus_scalar = value;
+    } else if (std::strcmp(option, "--drift") == 0) {
+      paths.drift = value;
+    } else {
+      Usage();
+    }
+  }
+  if (plan.repeats < 1 || !(plan.seconds_per_repeat > 0.0)) Usage();
+  if (!Exists(paths.chorus_scalar)) paths.chorus_scalar.clear();
+
+  std::printf("ox_bench: %zu-bit build, %s, 44100 Hz\n", sizeof(void*) * 8, ProcessorName().c_str());
+  oxbench::BenchChorusRoutines(paths, plan);
+  oxbench::BenchAutomation(paths, plan);
+  oxbench::BenchDrift(paths, plan);
+  return 0;
+}

@@ -1,0 +1,31 @@
+// The chorus routines as the plain per-sample loop: every sample steps the
+// LFOs (or reads the external sources) and runs the chorus formula.
+#include "chorus/Module.h"
+
+namespace chorus {
+
+// The increments follow the Rate pins once per call, at its first sample.
+void Module::ProcessChorus(int32_t buffer_offset, int32_t count) {
+  const ChorusPins pins = PinsAt(buffer_offset);
+  m_lfo1.increment = IncrementFromRate(pins.rate1[0], m_phase_scale);
+  m_lfo2.increment = IncrementFromRate(pins.rate2[0], m_phase_scale);
+  m_lfo3.increment = IncrementFromRate(pins.rate3[0], m_phase_scale);
+  ChorusLines lines = Lines();
+  InternalLfos lfos(m_wavetable, m_lfo1, m_lfo2, m_lfo3);
+  RunChorusLoop(pins, 0, count, lines, lfos);
+  m_write_index = lines.write_index;
+  m_lfo1 = lfos.lfo1;
+  m_lfo2 = lfos.lfo2;
+  m_lfo3 = lfos.lfo3;
+}
+
+// The LFO phases stand still meanwhile.
+void Module::ProcessExternal(int32_t buffer_offset, int32_t count) {
+  const ChorusPins pins = PinsAt(buffer_offset);
+  ChorusLines lines = Lines();
+  ExternalSources sources{pins};
+  RunChorusLoop(pins, 0, count, lines, sources);
+  m_write_index = lines.write_index;
+}
+
+}  // namespace chorus

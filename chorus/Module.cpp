@@ -3,6 +3,7 @@
 #include <new>
 
 #include "chorus/chorus_pins.h"
+#include "chorus/lfo_segments.h"
 #include "chorus/wavetable.h"
 
 namespace chorus {
@@ -97,7 +98,10 @@ ChorusPins Module::PinsAt(int32_t buffer_offset) const {
 
 ChorusLines Module::Lines() const { return {DelayLines{m_delay_frames}, m_delay_scale, m_write_index}; }
 
-void Module::BuildWavetable() { m_wavetable = ChorusWavetable(); }
+void Module::BuildWavetable() {
+  m_wavetable = ChorusWavetable();
+  m_lfo_segments = LfoSegments();
+}
 
 void Module::UpdateWaveBases() {
   m_lfo1.wave_base = WaveBase(m_mod1_wave);

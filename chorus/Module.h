@@ -78,6 +78,7 @@ class Module : public OXModule_base {
 
   // State that persists across calls.
   const int32_t* m_wavetable = nullptr;
+  const int32_t* m_lfo_segments = nullptr;  // the wavetable as LfoSegments() arranges it
   Lfo m_lfo1;  // sweeps voice 1's delay
   Lfo m_lfo2;  // sweeps voice 2's delay
   Lfo m_lfo3;  // pans the voices

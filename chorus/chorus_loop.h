@@ -49,12 +49,13 @@ struct InternalLfos {
   Lfo lfo1;
   Lfo lfo2;
   Lfo lfo3;
+  const int32_t* table;
   const int32_t* wave1;
   const int32_t* wave2;
   const int32_t* wave3;
 
   InternalLfos(const int32_t* table, const Lfo& a, const Lfo& b, const Lfo& c)
-      : lfo1(a), lfo2(b), lfo3(c), wave1(table + a.wave_base), wave2(table + b.wave_base),
+      : lfo1(a), lfo2(b), lfo3(c), table(table), wave1(table + a.wave_base), wave2(table + b.wave_base),
         wave3(table + c.wave_base) {}
 
   LfoValues Next(int32_t, float spread) {

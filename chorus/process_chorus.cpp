@@ -1,6 +1,9 @@
-// The chorus routines as the plain per-sample loop: every sample steps the
-// LFOs (or reads the external sources) and runs the chorus formula.
+// The chorus routines, four samples at a time: the LFO values of up to
+// kLfoBlockLength samples are worked out first, then the chorus runs on them.
+#include <algorithm>
+
 #include "chorus/Module.h"
+#include "chorus/chorus_vector.h"
 
 namespace chorus {
 
@@ -12,7 +15,12 @@ void Module::ProcessChorus(int32_t buffer_offset, int32_t count) {
   m_lfo3.increment = IncrementFromRate(pins.rate3[0], m_phase_scale);
   ChorusLines lines = Lines();
   InternalLfos lfos(m_wavetable, m_lfo1, m_lfo2, m_lfo3);
-  RunChorusLoop(pins, 0, count, lines, lfos);
+  LfoBlock block;
+  for (int32_t begin = 0; begin < count; begin += kLfoBlockLength) {
+    const int32_t length = std::min(kLfoBlockLength, count - begin);
+    InternalLfoBlock(lfos, m_lfo_segments, pins.spread + begin, length, block);
+    RunChorusBlock(pins, begin, length, lines, block);
+  }
   m_write_index = lines.write_index;
   m_lfo1 = lfos.lfo1;
   m_lfo2 = lfos.lfo2;
@@ -23,8 +31,12 @@ void Module::ProcessChorus(int32_t buffer_offset, int32_t count) {
 void Module::ProcessExternal(int32_t buffer_offset, int32_t count) {
   const ChorusPins pins = PinsAt(buffer_offset);
   ChorusLines lines = Lines();
-  ExternalSources sources{pins};
-  RunChorusLoop(pins, 0, count, lines, sources);
+  LfoBlock block;
+  for (int32_t begin = 0; begin < count; begin += kLfoBlockLength) {
+    const int32_t length = std::min(kLfoBlockLength, count - begin);
+    ExternalLfoBlock(pins, begin, length, block);
+    RunChorusBlock(pins, begin, length, lines, block);
+  }
   m_write_index = lines.write_index;
 }
 

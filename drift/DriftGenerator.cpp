@@ -63,9 +63,12 @@ void Module::ProcessIdle(int32_t offset, int32_t count) {
 }
 
 // Samples beyond the interval are dropped. Without a whole block in the
-// interval the whole distance is one step.
+// interval the whole distance is one step. A depth that is no finite number
+// counts as 0.0: an infinite or NaN target would leave the value non-finite
+// for good, since every later step starts from it.
 void Module::DrawTarget(float depth) {
   m_sample_count = 0;
+  if (!isfinite(depth)) depth = 0.0f;
   m_target = static_cast<float>(static_cast<double>(DriftRandom()) * depth);
   const double distance = fabs(static_cast<double>(m_target) - m_current);
   m_step = static_cast<float>(m_blocks_per_target > 0 ? distance / m_blocks_per_target : distance);

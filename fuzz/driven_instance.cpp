@@ -12,13 +12,15 @@ namespace {
 // No module of ours describes more; a longer list means a broken answer.
 constexpr int32_t kMostPins = 256;
 
-void* CreateRecord(const LibraryReplica& replica) {
+int Generation(const oxhost::ModuleLibrary& library) { return library.HasExport("makeModule") ? 2 : 1; }
+
+void* CreateRecord(const oxhost::ModuleLibrary& library) {
   std::string error;
-  if (replica.generation() == 2) {
-    auto make = reinterpret_cast<ox2::OXMakeModuleEntry>(replica.library().Export("makeModule", error));
+  if (Generation(library) == 2) {
+    auto make = reinterpret_cast<ox2::OXMakeModuleEntry>(library.Export("makeModule", error));
     return make ? make(0, ox2::OX_SUBTYPE_AUDIO, oxhost::HostCallbackGen2, nullptr) : nullptr;
   }
-  auto main_entry = reinterpret_cast<ox1::OXMainEntry>(replica.library().Export("main", error));
+  auto main_entry = reinterpret_cast<ox1::OXMainEntry>(library.Export("main", error));
   return main_entry ? main_entry(oxhost::HostCallbackGen1) : nullptr;
 }
 
@@ -42,14 +44,15 @@ std::vector<PinLayout> DescribedPins(int generation, void* record) {
   return pins;
 }
 
-std::unique_ptr<DrivenInstance> DrivenInstance::Create(const LibraryReplica& replica, int32_t reported_pins,
+std::unique_ptr<DrivenInstance> DrivenInstance::Create(const oxhost::ModuleLibrary& library, int32_t reported_pins,
                                                        int32_t capacity) {
-  void* record = CreateRecord(replica);
+  void* record = CreateRecord(library);
   if (!record) return nullptr;
-  std::vector<PinLayout> described = DescribedPins(replica.generation(), record);
+  const int generation = Generation(library);
+  std::vector<PinLayout> described = DescribedPins(generation, record);
   const int32_t count = reported_pins < 0 ? static_cast<int32_t>(described.size()) : reported_pins;
   return std::unique_ptr<DrivenInstance>(
-      new DrivenInstance(replica.generation(), record, count, capacity, std::move(described)));
+      new DrivenInstance(generation, record, count, capacity, std::move(described)));
 }
 
 // The host owns a buffer for every sample pin it knows, and tells each

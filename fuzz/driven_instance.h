@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "fuzz/library_replica.h"
 #include "host/host_side.h"
+#include "host/module_library.h"
 
 namespace oxfuzz {
 
@@ -24,7 +24,7 @@ class DrivenInstance {
   // Creates an instance; `reported_pins` is what the host answers for its pin
   // count (negative: as many as the module describes), `capacity` the
   // elements of every pin buffer. Null when the module creates none.
-  static std::unique_ptr<DrivenInstance> Create(const LibraryReplica& replica, int32_t reported_pins,
+  static std::unique_ptr<DrivenInstance> Create(const oxhost::ModuleLibrary& library, int32_t reported_pins,
                                                 int32_t capacity);
   ~DrivenInstance();  // closes the instance unless Close came first
   DrivenInstance(const DrivenInstance&) = delete;

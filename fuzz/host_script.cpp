@@ -106,8 +106,8 @@ class HostScript {
   void Play(const LibraryReplica& first, const LibraryReplica& second) {
     const int32_t capacity = Capacity();
     const int32_t reported = in_.ConsumeProbability<float>() < 0.9f ? -1 : in_.ConsumeIntegralInRange(0, 24);
-    auto a = DrivenInstance::Create(first, reported, capacity);
-    auto b = DrivenInstance::Create(second, reported, capacity);
+    auto a = DrivenInstance::Create(first.library(), reported, capacity);
+    auto b = DrivenInstance::Create(second.library(), reported, capacity);
     if (!a || !b) Fail("a replica created no instance");
     InstancePair pair(std::move(a), std::move(b));
 
@@ -161,9 +161,14 @@ class HostScript {
     }
   }
 
-  // When a generation-1 event falls due: now or up to three blocks ahead.
+  // When an event falls due: generation 2 now, with the current sample
+  // inside the buffers (a new block when the last one is used up);
+  // generation 1 now or up to three blocks ahead.
   uint32_t EventClock(InstancePair& pair) {
-    if (pair.generation() == 2) return pair.first().clock();
+    if (pair.generation() == 2) {
+      if (pair.first().position() >= pair.first().capacity()) NewBlock(pair);
+      return pair.first().clock();
+    }
     return pair.first().clock() + in_.ConsumeIntegralInRange<uint32_t>(0, 3u * pair.first().capacity());
   }
 
@@ -214,8 +219,9 @@ class HostScript {
     const int32_t reported = pair.first().reported_pins();
     if (reported == 0) return;  // no pin to address
     const int32_t pin = in_.ConsumeIntegralInRange(0, reported - 1);
+    const uint32_t clock = EventClock(pair);
     if (IsSampleInput(pair, pin) && in_.ConsumeBool()) Fill(pair, pin);
-    PinEventAt(pair, pin, EventClock(pair));
+    PinEventAt(pair, pin, clock);
   }
 
   void OtherEvent(InstancePair& pair) {

@@ -2,14 +2,21 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "bench/bench_timing.h"
 
 namespace oxbench {
 
+struct Library {
+  std::string name;
+  std::string path;
+};
+
 struct BenchPaths {
-  std::string chorus;
-  std::string chorus_scalar;  // empty when that library was not built
+  // The shipped chorus first, then the builds with the SSE2 kernels only and
+  // with the plain loop only, where they were built.
+  std::vector<Library> choruses;
   std::string drift;
 };
 

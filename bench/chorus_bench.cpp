@@ -58,16 +58,17 @@ Figure MeasureAutomation(const std::string& path, int32_t block, int32_t interva
 
 void BenchChorusRoutines(const BenchPaths& paths, const TimingPlan& plan) {
   std::printf("\nChorus routines, ns per stereo frame: median (lowest-highest) of %d runs\n", plan.repeats);
-  std::printf("%-24s %6s  %-22s %-22s\n", "routine", "block", "chorus (shipped)",
-              paths.chorus_scalar.empty() ? "" : "chorus_scalar (plain loop)");
+  std::printf("%-24s %6s ", "routine", "block");
+  for (const Library& library : paths.choruses) std::printf(" %-22s", library.name.c_str());
+  std::printf("\n");
   for (const ChorusCase& c : kCases) {
     for (int32_t block : kBlockSizes) {
-      std::printf("%-24s %6d  %-22s", c.routine, block, FigureText(MeasureChorus(paths.chorus, c, block, plan)).c_str());
-      if (!paths.chorus_scalar.empty()) {
-        std::printf(" %-22s", FigureText(MeasureChorus(paths.chorus_scalar, c, block, plan)).c_str());
+      std::printf("%-24s %6d ", c.routine, block);
+      for (const Library& library : paths.choruses) {
+        std::printf(" %-22s", FigureText(MeasureChorus(library.path, c, block, plan)).c_str());
+        std::fflush(stdout);
       }
       std::printf("\n");
-      std::fflush(stdout);
     }
   }
 }
@@ -76,14 +77,12 @@ void BenchAutomation(const BenchPaths& paths, const TimingPlan& plan) {
   constexpr int32_t kInterval = 32;
   std::printf("\nAutomation: ProcessChorus (sine) with Wet changed by an event every %d samples, ns per stereo frame\n",
               kInterval);
-  std::printf("%-10s %6s  %-22s %-22s %8s\n", "library", "block", "no events", "event every 32", "extra");
-  std::vector<std::pair<const char*, std::string>> libraries = {{"chorus", paths.chorus}};
-  if (!paths.chorus_scalar.empty()) libraries.push_back({"scalar", paths.chorus_scalar});
-  for (const auto& [name, path] : libraries) {
+  std::printf("%-14s %6s  %-22s %-22s %8s\n", "library", "block", "no events", "event every 32", "extra");
+  for (const Library& library : paths.choruses) {
     for (int32_t block : kBlockSizes) {
-      const Figure none = MeasureAutomation(path, block, 0, plan);
-      const Figure every = MeasureAutomation(path, block, kInterval, plan);
-      std::printf("%-10s %6d  %-22s %-22s %+7.1f%%\n", name, block, FigureText(none).c_str(),
+      const Figure none = MeasureAutomation(library.path, block, 0, plan);
+      const Figure every = MeasureAutomation(library.path, block, kInterval, plan);
+      std::printf("%-14s %6d  %-22s %-22s %+7.1f%%\n", library.name.c_str(), block, FigureText(none).c_str(),
                   FigureText(every).c_str(), (every.median / none.median - 1.0) * 100.0);
       std::fflush(stdout);
     }

@@ -1,10 +1,13 @@
 // ox_bench: what the module libraries' process routines cost, loaded and
 // driven through the host library at 44100 Hz.
 //
-//   ox_bench [--repeats N] [--seconds S] [--chorus LIB] [--scalar LIB] [--drift LIB]
+//   ox_bench [--repeats N] [--seconds S] [--chorus LIB] [--drift LIB]
 //
 // Each figure is the median of N timed runs (default 11) of about S seconds
-// each (default 0.2), with the lowest and highest run beside it.
+// each (default 0.2) of the thread's processor time, with the lowest and
+// highest run beside it. Besides the shipped chorus it measures the builds
+// with the SSE2 kernels only and with the plain per-sample loop, when they
+// sit beside it (the default) and no other chorus is named.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,7 +30,7 @@ std::string ProcessorName() {
 bool Exists(const std::string& path) { return std::ifstream(path).good(); }
 
 [[noreturn]] void Usage() {
-  std::fprintf(stderr, "usage: ox_bench [--repeats N] [--seconds S] [--chorus LIB] [--scalar LIB] [--drift LIB]\n");
+  std::fprintf(stderr, "usage: ox_bench [--repeats N] [--seconds S] [--chorus LIB] [--drift LIB]\n");
   std::exit(2);
 }
 
@@ -35,7 +38,9 @@ bool Exists(const std::string& path) { return std::ifstream(path).good(); }
 
 int main(int argc, char** argv) {
   oxbench::TimingPlan plan;
-  oxbench::BenchPaths paths{OX_BENCH_CHORUS, OX_BENCH_CHORUS_SCALAR, OX_BENCH_DRIFT};
+  oxbench::BenchPaths paths;
+  paths.drift = OX_BENCH_DRIFT;
+  std::string chorus = OX_BENCH_CHORUS;
   for (int i = 1; i < argc; ++i) {
     if (i + 1 >= argc) Usage();
     const char* option = argv[i];
@@ -45,9 +50,7 @@ int main(int argc, char** argv) {
     } else if (std::strcmp(option, "--seconds") == 0) {
       plan.seconds_per_repeat = std::atof(value);
     } else if (std::strcmp(option, "--chorus") == 0) {
-      paths.chorus = value;
-    } else if (std::strcmp(option, "--scalar") == 0) {
-      paths.chorus_scalar = value;
+      chorus = value;
     } else if (std::strcmp(option, "--drift") == 0) {
       paths.drift = value;
     } else {
@@ -55,7 +58,13 @@ int main(int argc, char** argv) {
     }
   }
   if (plan.repeats < 1 || !(plan.seconds_per_repeat > 0.0)) Usage();
-  if (!Exists(paths.chorus_scalar)) paths.chorus_scalar.clear();
+  paths.choruses.push_back({"chorus (shipped)", chorus});
+  if (chorus == OX_BENCH_CHORUS) {
+    for (const oxbench::Library& build : {oxbench::Library{"chorus_sse2", OX_BENCH_CHORUS_SSE2},
+                                          oxbench::Library{"chorus_scalar", OX_BENCH_CHORUS_SCALAR}}) {
+      if (Exists(build.path)) paths.choruses.push_back(build);
+    }
+  }
 
   std::printf("ox_bench: %zu-bit build, %s, 44100 Hz\n", sizeof(void*) * 8, ProcessorName().c_str());
   oxbench::BenchChorusRoutines(paths, plan);

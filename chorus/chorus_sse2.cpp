@@ -4,6 +4,7 @@
 #include "chorus/chorus_vector.h"
 
 namespace chorus {
+namespace sse2 {
 
 namespace {
 
@@ -111,7 +112,7 @@ struct ReadPlace4 {
 [[gnu::always_inline]] inline __m128i ReadsAhead(ReadPlace4 place, __m128i w) {
   const __m128i mask = _mm_set1_epi32(static_cast<int32_t>(kDelayMask));
   const __m128i age_less_one = _mm_and_si128(_mm_sub_epi32(_mm_sub_epi32(w, _mm_set1_epi32(1)), place.j0), mask);
-  return _mm_or_si128(_mm_cmpgt_epi32(age_less_one, _mm_set1_epi32(kDelayLength - 5)),
+  return _mm_or_si128(_mm_cmpgt_epi32(age_less_one, _mm_set1_epi32(kDelayLength - kLanes - 1)),
                       _mm_cmpeq_epi32(place.j0, mask));
 }
 
@@ -233,4 +234,5 @@ void RunChorusBlock(const ChorusPins& pins, int32_t begin, int32_t count, Chorus
   state = lines;
 }
 
+}  // namespace sse2
 }  // namespace chorus

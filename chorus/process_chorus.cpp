@@ -1,5 +1,6 @@
-// The chorus routines, four samples at a time: the LFO values of up to
-// kLfoBlockLength samples are worked out first, then the chorus runs on them.
+// The chorus routines, several samples at a time: the LFO values of up to
+// kLfoBlockLength samples are worked out first, then the chorus runs on them,
+// with the kernels chosen for this processor.
 #include <algorithm>
 
 #include "chorus/Module.h"
@@ -15,11 +16,12 @@ void Module::ProcessChorus(int32_t buffer_offset, int32_t count) {
   m_lfo3.increment = IncrementFromRate(pins.rate3[0], m_phase_scale);
   ChorusLines lines = Lines();
   InternalLfos lfos(m_wavetable, m_lfo1, m_lfo2, m_lfo3);
+  const ChorusKernels& kernels = kFastestKernels;
   LfoBlock block;
   for (int32_t begin = 0; begin < count; begin += kLfoBlockLength) {
     const int32_t length = std::min(kLfoBlockLength, count - begin);
-    InternalLfoBlock(lfos, m_lfo_segments, pins.spread + begin, length, block);
-    RunChorusBlock(pins, begin, length, lines, block);
+    kernels.internal_lfos(lfos, m_lfo_segments, pins.spread + begin, length, block);
+    kernels.run_block(pins, begin, length, lines, block);
   }
   m_write_index = lines.write_index;
   m_lfo1 = lfos.lfo1;
@@ -31,11 +33,12 @@ void Module::ProcessChorus(int32_t buffer_offset, int32_t count) {
 void Module::ProcessExternal(int32_t buffer_offset, int32_t count) {
   const ChorusPins pins = PinsAt(buffer_offset);
   ChorusLines lines = Lines();
+  const ChorusKernels& kernels = kFastestKernels;
   LfoBlock block;
   for (int32_t begin = 0; begin < count; begin += kLfoBlockLength) {
     const int32_t length = std::min(kLfoBlockLength, count - begin);
-    ExternalLfoBlock(pins, begin, length, block);
-    RunChorusBlock(pins, begin, length, lines, block);
+    kernels.external_lfos(pins, begin, length, block);
+    kernels.run_block(pins, begin, length, lines, block);
   }
   m_write_index = lines.write_index;
 }

@@ -1,5 +1,7 @@
-// The shipped chorus loop, which runs several samples at a time, against the
-// plain per-sample loop built from the same sources (chorus_scalar): long
+// The shipped chorus loop, which runs several samples at a time with the
+// kernels this processor gets, and the SSE2 kernels on their own
+// (chorus_sse2), against the plain per-sample loop built from the same
+// sources (chorus_scalar): long
 // random signals with random control streams, random events splitting the
 // blocks into stretches of odd lengths at odd offsets, both libraries fed
 // the same, every output sample compared bit for bit.
@@ -40,12 +42,12 @@ const Scenario kScenarios[] = {
     {"loud signals", 0.0f, 3.0f, 0.0f, 3.0f, -1.0f, 1.0f, -2.0f, 2.0f, 3e37f, 0.3, 100000},
 };
 
-// Two instances, one of each library, opened alike and given the same inputs
-// and events.
+// Two instances, one of the fast library and one of the plain, opened alike
+// and given the same inputs and events.
 class Twins {
  public:
-  Twins()
-      : fast_(oxtest::ChorusLibrary(), oxtest::kChorusPins, kBufferLength),
+  explicit Twins(const std::string& fast_library)
+      : fast_(fast_library, oxtest::kChorusPins, kBufferLength),
         plain_(OX_CHORUS_SCALAR_LIBRARY, oxtest::kChorusPins, kBufferLength) {
     for (Gen1Instance* instance : {&fast_, &plain_}) {
       instance->SetSampleRate(44100.0f);
@@ -139,11 +141,20 @@ void AddRandomEvent(Twins& twins, std::mt19937& random, const Scenario& scenario
   }
 }
 
-TEST(ChorusFastLoopTest, MatchesThePlainLoopBitForBit) {
+// The fast libraries: the shipped one, and the one with the SSE2 kernels only.
+enum class FastLibrary { kShipped, kSse2 };
+
+std::string PathOf(FastLibrary library) {
+  return library == FastLibrary::kShipped ? oxtest::ChorusLibrary() : OX_CHORUS_SSE2_LIBRARY;
+}
+
+class ChorusFastLoopTest : public testing::TestWithParam<FastLibrary> {};
+
+TEST_P(ChorusFastLoopTest, MatchesThePlainLoopBitForBit) {
   for (const Scenario& scenario : kScenarios) {
     SCOPED_TRACE(scenario.name);
     std::mt19937 random(20260611u + static_cast<uint32_t>(scenario.samples) + scenario.name[0]);
-    Twins twins;
+    Twins twins(PathOf(GetParam()));
     twins.Event(twins.clock(), oxtest::kInL, ox1::PS_STREAMING, 0);
     twins.Event(twins.clock(), oxtest::kInR, ox1::PS_STREAMING, 0);
     std::uniform_int_distribution<int32_t> length(1, kBufferLength);
@@ -170,5 +181,10 @@ TEST(ChorusFastLoopTest, MatchesThePlainLoopBitForBit) {
     }
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Libraries, ChorusFastLoopTest, testing::Values(FastLibrary::kShipped, FastLibrary::kSse2),
+                         [](const testing::TestParamInfo<FastLibrary>& info) {
+                           return info.param == FastLibrary::kShipped ? "Shipped" : "Sse2Kernels";
+                         });
 
 }  // namespace

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 ./scripts/setup.sh || exit 1
 
-presets=(x86-linux x86-windows x64-linux x64-linux-sanitize)
+presets=(x86-linux x86-windows x64-linux x64-linux-sanitize x64-linux-tsan x64-linux-fuzz)
 failed=()
 start=$(date +%s)
 for preset in "${presets[@]}"; do

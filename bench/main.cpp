@@ -1,7 +1,7 @@
 // ox_bench: what the module libraries' process routines cost, loaded and
 // driven through the host library at 44100 Hz.
 //
-//   ox_bench [--repeats N] [--seconds S] [--chorus LIB] [--drift LIB]
+//   ox_bench [--repeats N] [--seconds S] [--chorus LIB] [--drift LIB] [--part routines|automation|drift]
 //
 // Each figure is the median of N timed runs (default 11) of about S seconds
 // each (default 0.2) of the thread's processor time, with the lowest and
@@ -30,7 +30,9 @@ std::string ProcessorName() {
 bool Exists(const std::string& path) { return std::ifstream(path).good(); }
 
 [[noreturn]] void Usage() {
-  std::fprintf(stderr, "usage: ox_bench [--repeats N] [--seconds S] [--chorus LIB] [--drift LIB]\n");
+  std::fprintf(stderr,
+               "usage: ox_bench [--repeats N] [--seconds S] [--chorus LIB] [--drift LIB] "
+               "[--part routines|automation|drift]\n");
   std::exit(2);
 }
 
@@ -41,6 +43,7 @@ int main(int argc, char** argv) {
   oxbench::BenchPaths paths;
   paths.drift = OX_BENCH_DRIFT;
   std::string chorus = OX_BENCH_CHORUS;
+  std::string part;  // empty: all parts
   for (int i = 1; i < argc; ++i) {
     if (i + 1 >= argc) Usage();
     const char* option = argv[i];
@@ -53,11 +56,14 @@ int main(int argc, char** argv) {
       chorus = value;
     } else if (std::strcmp(option, "--drift") == 0) {
       paths.drift = value;
+    } else if (std::strcmp(option, "--part") == 0) {
+      part = value;
     } else {
       Usage();
     }
   }
   if (plan.repeats < 1 || !(plan.seconds_per_repeat > 0.0)) Usage();
+  if (!part.empty() && part != "routines" && part != "automation" && part != "drift") Usage();
   paths.choruses.push_back({"chorus (shipped)", chorus});
   if (chorus == OX_BENCH_CHORUS) {
     for (const oxbench::Library& build : {oxbench::Library{"chorus_sse2", OX_BENCH_CHORUS_SSE2},
@@ -67,8 +73,8 @@ int main(int argc, char** argv) {
   }
 
   std::printf("ox_bench: %zu-bit build, %s, 44100 Hz\n", sizeof(void*) * 8, ProcessorName().c_str());
-  oxbench::BenchChorusRoutines(paths, plan);
-  oxbench::BenchAutomation(paths, plan);
-  oxbench::BenchDrift(paths, plan);
+  if (part.empty() || part == "routines") oxbench::BenchChorusRoutines(paths, plan);
+  if (part.empty() || part == "automation") oxbench::BenchAutomation(paths, plan);
+  if (part.empty() || part == "drift") oxbench::BenchDrift(paths, plan);
   return 0;
 }

@@ -215,6 +215,7 @@ bool ModuleHost::Open(float sample_rate, int32_t block_size, std::string& error)
   sample_rate_ = sample_rate;
   block_size_ = block_size;
   side_ = std::make_unique<HostSide>(static_cast<int32_t>(description_.pins.size()), block_size);
+  value_end_.assign(description_.pins.size(), kNoChange);
   side_->recording = false;
   RegisterInstance(instance_->record(), side_.get());
   // The host tells a sample pin's variable where the pin's buffer is.
@@ -322,21 +323,38 @@ void ModuleHost::ProcessBlock(int32_t count) {
   }
 }
 
+// Each constant input takes the value of its last change in the block. A
+// sample pin's buffer gets each change's value from the change's sample up
+// to the pin's next change in the block (or the block's end), so that every
+// sample is written once however many changes the block holds; the changes
+// are walked from the last to the first to know where each value ends. A
+// buffer that changed after the block's first sample is refilled with its
+// value at the start of the next block.
 void ModuleHost::PrepareInputBuffers(int64_t start, int64_t end) {
   for (int32_t pin : refill_) {
     float* buffer = side_->PinBuffer(pin);
     std::fill(buffer, buffer + block_size_, values_[pin].sample);
   }
   refill_.clear();
-  for (std::size_t i = next_change_; i < changes_.size() && changes_[i].clock < end; ++i) {
+  std::size_t block_end = next_change_;
+  while (block_end < changes_.size() && changes_[block_end].clock < end) ++block_end;
+  for (std::size_t i = block_end; i-- > next_change_;) {
     const PinChange& change = changes_[i];
     if (input_kind_[change.pin] != InputKind::kConstant) continue;  // the caller fills streamed buffers
-    values_[change.pin] = change.value;
-    if (description_.pins[change.pin].datatype != ox2::DT_FSAMPLE) continue;
-    float* buffer = side_->PinBuffer(change.pin);
-    std::fill(buffer + (change.clock - start), buffer + block_size_, change.value.sample);
-    if (change.clock > start) refill_.push_back(change.pin);
+    const auto from = static_cast<int32_t>(change.clock - start);
+    int32_t& value_end = value_end_[change.pin];
+    if (value_end == kNoChange) {  // the pin's last change in the block
+      values_[change.pin] = change.value;
+      value_end = block_size_;
+      if (from > 0 && description_.pins[change.pin].datatype == ox2::DT_FSAMPLE) refill_.push_back(change.pin);
+    }
+    if (description_.pins[change.pin].datatype == ox2::DT_FSAMPLE) {
+      float* buffer = side_->PinBuffer(change.pin);
+      std::fill(buffer + from, buffer + value_end, change.value.sample);
+    }
+    value_end = from;
   }
+  for (std::size_t i = next_change_; i < block_end; ++i) value_end_[changes_[i].pin] = kNoChange;
 }
 
 void ModuleHost::DeliverChange(const PinChange& change) {

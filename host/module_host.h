@@ -93,6 +93,10 @@ class ModuleHost {
   std::vector<PinChange> changes_;  // in clock order; those before next_change_ are done
   std::size_t next_change_ = 0;
   std::vector<int32_t> refill_;     // constant sample pins whose buffers changed within the last block
+  // Per pin, while a block's changes are applied: where the value of the
+  // change being applied ends in the buffer (kNoChange outside that).
+  static constexpr int32_t kNoChange = -1;
+  std::vector<int32_t> value_end_;
   float sample_rate_ = 0.0f;
   int32_t block_size_ = 0;
   int64_t clock_ = 0;

@@ -23,6 +23,7 @@ namespace {
 volatile std::sig_atomic_t interrupted = 0;
 
 constexpr int32_t kDefaultRate = 44100;
+constexpr int32_t kChunkFrames = 16384;
 
 // A bar on stderr, redrawn when the whole percentage changes; only when
 // stderr is a terminal.
@@ -199,30 +200,36 @@ bool RunRender(const Command& command, RenderSummary& summary, Failure& failure)
   for (int32_t pin : audio_inputs) input_buffers.push_back(host->InputBuffer(pin));
   std::vector<const float*> output_buffers;
   for (int32_t pin : outputs) output_buffers.push_back(host->OutputBuffer(pin));
-  std::vector<float> input_frames(static_cast<std::size_t>(command.block) * std::max(channels, 1));
-  std::vector<float> output_frames(static_cast<std::size_t>(command.block) * outputs.size());
   const std::size_t output_count = outputs.size();
+  // The files are read and written a chunk of whole blocks at a time (at
+  // least kChunkFrames frames), which the host then processes block by block.
+  const int32_t chunk = command.block * std::max<int32_t>(1, kChunkFrames / command.block);
+  std::vector<float> input_frames(static_cast<std::size_t>(chunk) * std::max(channels, 1));
+  std::vector<float> output_frames(static_cast<std::size_t>(chunk) * output_count);
 
   ProgressBar progress(frames);
   for (int64_t done = 0; done < frames;) {
     if (interrupted) return failure.Set(kExitInterrupted, "interrupted; nothing written");
-    const auto count = static_cast<int32_t>(std::min<int64_t>(command.block, frames - done));
-    if (has_input) {
-      if (!reader.Read(input_frames.data(), count, error)) return failure.Set(kExitFile, error);
-      for (std::size_t a = 0; a < input_buffers.size(); ++a) {
+    const auto chunk_count = static_cast<int32_t>(std::min<int64_t>(chunk, frames - done));
+    if (has_input && !reader.Read(input_frames.data(), chunk_count, error)) return failure.Set(kExitFile, error);
+    for (int32_t start = 0; start < chunk_count; start += command.block) {
+      const int32_t count = std::min(command.block, chunk_count - start);
+      const float* in = input_frames.data() + static_cast<std::size_t>(start) * channels;
+      for (std::size_t a = 0; a < input_buffers.size() && has_input; ++a) {
         const std::size_t channel = channels == 1 ? 0 : a;
         float* buffer = input_buffers[a];
-        for (int32_t i = 0; i < count; ++i) buffer[i] = input_frames[i * channels + channel];
+        for (int32_t i = 0; i < count; ++i) buffer[i] = in[i * channels + channel];
       }
+      host->ProcessBlock(count);
+      float* out = output_frames.data() + static_cast<std::size_t>(start) * output_count;
+      for (std::size_t o = 0; o < output_count; ++o) {
+        const float* buffer = output_buffers[o];
+        for (int32_t i = 0; i < count; ++i) out[i * output_count + o] = buffer[i];
+      }
+      if (files.trace) files.trace->Add(output_buffers, count);
     }
-    host->ProcessBlock(count);
-    for (std::size_t o = 0; o < output_count; ++o) {
-      const float* buffer = output_buffers[o];
-      for (int32_t i = 0; i < count; ++i) output_frames[i * output_count + o] = buffer[i];
-    }
-    if (!files.audio.Write(output_frames.data(), count, error)) return failure.Set(kExitFile, error);
-    if (files.trace) files.trace->Add(output_buffers, count);
-    done += count;
+    if (!files.audio.Write(output_frames.data(), chunk_count, error)) return failure.Set(kExitFile, error);
+    done += chunk_count;
     progress.Update(done);
   }
   host->Close();

@@ -29,12 +29,26 @@ constexpr int32_t kLanes = 8;
 
 // ---- LFOs -----------------------------------------------------------------
 
+// The segments (entry and step, see LfoSegments) at eight phases a sample
+// apart, `k` their entry numbers, `first` and `last` lane 0's and lane 7's.
+// Where the eight share those two segments, as they do at the slow rates a
+// chorus runs at, two loads serve them all; otherwise each lane loads its
+// own.
+[[gnu::always_inline]] inline __m256i Segments(__m256i k, int32_t first, int32_t last, const int32_t* wave_segments) {
+  const __m256i is_first = _mm256_cmpeq_epi32(k, _mm256_set1_epi32(first));
+  const __m256i is_last = _mm256_cmpeq_epi32(k, _mm256_set1_epi32(last));
+  if (_mm256_testc_si256(_mm256_or_si256(is_first, is_last), _mm256_set1_epi32(-1))) {
+    return _mm256_blendv_epi8(_mm256_set1_epi32(wave_segments[last]), _mm256_set1_epi32(wave_segments[first]),
+                              is_first);
+  }
+  return _mm256_i32gather_epi32(wave_segments, k, 4);
+}
+
 // The wave values (−16384 to 16384) at eight phases: the entry plus the step
 // to the next entry times the fraction, the product divided by 16384
 // truncated toward zero (an arithmetic shift after adding 16383 to a
 // negative product).
-[[gnu::always_inline]] inline __m256i WaveValues(__m256i phase, const int32_t* wave_segments) {
-  const __m256i segment = _mm256_i32gather_epi32(wave_segments, _mm256_srli_epi32(phase, kFractionBits), 4);
+[[gnu::always_inline]] inline __m256i WaveValues(__m256i phase, __m256i segment) {
   // The fraction in the high half of each lane, where the step is.
   const __m256i fraction = _mm256_srli_epi32(_mm256_slli_epi32(phase, 32 - kFractionBits), 16 - kFractionBits);
   const __m256i product = _mm256_madd_epi16(segment, fraction);
@@ -74,10 +88,16 @@ void RunLfo(Lfo& lfo, const int32_t* table, const int32_t* segments, int32_t cou
   const __m256i advance = _mm256_set1_epi32(static_cast<int32_t>(kLanes * increment));
   __m256i phase = _mm256_and_si256(
       _mm256_add_epi32(_mm256_set1_epi32(static_cast<int32_t>(start)), LaneOffsets(increment)), phase_mask);
+  // Lane 0's phase, also kept apart from the vector.
+  uint32_t first_phase = start & kPhaseMask;
   int32_t i = 0;
   for (; i + kLanes <= count; i += kLanes) {
-    _mm256_storeu_ps(out + i, to_value(WaveValues(phase, wave_segments), i));
+    const auto first = static_cast<int32_t>(first_phase >> kFractionBits);
+    const auto last = static_cast<int32_t>(((first_phase + (kLanes - 1) * increment) & kPhaseMask) >> kFractionBits);
+    const __m256i segment = Segments(_mm256_srli_epi32(phase, kFractionBits), first, last, wave_segments);
+    _mm256_storeu_ps(out + i, to_value(WaveValues(phase, segment), i));
     phase = _mm256_and_si256(_mm256_add_epi32(phase, advance), phase_mask);
+    first_phase = (first_phase + kLanes * increment) & kPhaseMask;
   }
   lfo.phase = static_cast<int32_t>((start + static_cast<uint32_t>(i) * increment) & kPhaseMask);
   const int32_t* wave = table + lfo.wave_base;

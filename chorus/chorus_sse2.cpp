@@ -20,27 +20,14 @@ constexpr int32_t kLanes = 4;
 
 // ---- LFOs -----------------------------------------------------------------
 
-// The segments (entry and step, see LfoSegments) at four phases a sample
-// apart, `k` their entry numbers, `first` and `last` lane 0's and lane 3's.
-// Where the four share those two segments, as they do at the slow rates a
-// chorus runs at, two loads serve them all; otherwise each lane loads its
-// own.
-[[gnu::always_inline]] inline __m128i Segments(__m128i k, int32_t first, int32_t last, const int32_t* wave_segments) {
-  const __m128i is_first = _mm_cmpeq_epi32(k, _mm_set1_epi32(first));
-  const __m128i is_last = _mm_cmpeq_epi32(k, _mm_set1_epi32(last));
-  if (_mm_movemask_epi8(_mm_or_si128(is_first, is_last)) == 0xFFFF) {
-    return _mm_or_si128(_mm_and_si128(is_first, _mm_set1_epi32(wave_segments[first])),
-                        _mm_andnot_si128(is_first, _mm_set1_epi32(wave_segments[last])));
-  }
-  alignas(16) int32_t each[kLanes];
-  _mm_store_si128(reinterpret_cast<__m128i*>(each), k);
-  return _mm_set_epi32(wave_segments[each[3]], wave_segments[each[2]], wave_segments[each[1]], wave_segments[each[0]]);
-}
-
 // The wave values (−16384 to 16384) at four phases: the entry plus the step to
 // the next entry times the fraction, the product divided by 16384 truncated
 // toward zero (an arithmetic shift after adding 16383 to a negative product).
-[[gnu::always_inline]] inline __m128i WaveValues(__m128i phase, __m128i segment) {
+[[gnu::always_inline]] inline __m128i WaveValues(__m128i phase, const int32_t* wave_segments) {
+  alignas(16) int32_t k[kLanes];
+  _mm_store_si128(reinterpret_cast<__m128i*>(k), _mm_srli_epi32(phase, kFractionBits));
+  const __m128i segment =
+      _mm_set_epi32(wave_segments[k[3]], wave_segments[k[2]], wave_segments[k[1]], wave_segments[k[0]]);
   // The fraction in the high half of each lane, where the step is.
   const __m128i fraction = _mm_srli_epi32(_mm_slli_epi32(phase, 32 - kFractionBits), 16 - kFractionBits);
   const __m128i product = _mm_madd_epi16(segment, fraction);
@@ -79,16 +66,10 @@ void RunLfo(Lfo& lfo, const int32_t* table, const int32_t* segments, int32_t cou
   const __m128i advance = _mm_set1_epi32(static_cast<int32_t>(kLanes * increment));
   __m128i phase = _mm_and_si128(_mm_add_epi32(_mm_set1_epi32(static_cast<int32_t>(start)), LaneOffsets(increment)),
                                 phase_mask);
-  // Lane 0's phase, also kept apart from the vector.
-  uint32_t first_phase = start & kPhaseMask;
   int32_t i = 0;
   for (; i + kLanes <= count; i += kLanes) {
-    const auto first = static_cast<int32_t>(first_phase >> kFractionBits);
-    const auto last = static_cast<int32_t>(((first_phase + (kLanes - 1) * increment) & kPhaseMask) >> kFractionBits);
-    const __m128i segment = Segments(_mm_srli_epi32(phase, kFractionBits), first, last, wave_segments);
-    _mm_store_ps(out + i, to_value(WaveValues(phase, segment), i));
+    _mm_store_ps(out + i, to_value(WaveValues(phase, wave_segments), i));
     phase = _mm_and_si128(_mm_add_epi32(phase, advance), phase_mask);
-    first_phase = (first_phase + kLanes * increment) & kPhaseMask;
   }
   lfo.phase = static_cast<int32_t>((start + static_cast<uint32_t>(i) * increment) & kPhaseMask);
   const int32_t* wave = table + lfo.wave_base;

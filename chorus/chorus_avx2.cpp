@@ -1,13 +1,18 @@
 // The chorus eight samples at a time with AVX2, for processors that have it
-// (chosen while the library loads). Everything after the target line below
-// is compiled for AVX2; what it uses from the headers stays as built for
-// every processor. No fused multiply-add: each product is rounded on its own,
+// (chosen while the library loads). Every function after the target lines
+// below is compiled for AVX2; what it uses from the headers stays as built
+// for every processor, so that no copy of a shared inline function made here
+// can stand in for the baseline one. No fused multiply-add: each product is rounded on its own,
 // as in the per-sample loop.
 #include <immintrin.h>
 
 #include "chorus/chorus_vector.h"
 
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC target("avx2")
+#endif
 
 namespace chorus {
 namespace avx2 {
@@ -285,3 +290,7 @@ void RunChorusBlock(const ChorusPins& pins, int32_t begin, int32_t count, Chorus
 
 }  // namespace avx2
 }  // namespace chorus
+
+#if defined(__clang__)
+#pragma clang attribute pop
+#endif

@@ -1,6 +1,7 @@
 #include "host/host_side.h"
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 #include <unordered_map>
 
@@ -17,11 +18,27 @@ std::unordered_map<const void*, HostSide*>& Registry() {
   static std::unordered_map<const void*, HostSide*> registry;
   return registry;
 }
+// Changes, under the mutex, with every registration and removal.
+std::atomic<uint32_t> registry_version{0};
+
+// The last lookup this thread made: an instance calls back many times in a
+// row from the thread that drives it, so most calls skip the mutex.
+struct LastLookup {
+  const void* record = nullptr;
+  HostSide* side = nullptr;
+  uint32_t version = 0;
+};
+thread_local LastLookup last_lookup;
 
 HostSide* Lookup(const void* record) {
+  if (last_lookup.record == record && last_lookup.version == registry_version.load(std::memory_order_acquire)) {
+    return last_lookup.side;
+  }
   std::lock_guard<std::mutex> lock(registry_mutex);
   auto found = Registry().find(record);
-  return found == Registry().end() ? nullptr : found->second;
+  HostSide* side = found == Registry().end() ? nullptr : found->second;
+  last_lookup = {record, side, registry_version.load(std::memory_order_relaxed)};
+  return side;
 }
 
 // Called from module code: nothing may be thrown back across the boundary
@@ -98,11 +115,13 @@ intptr_t HostSide::Answer(int32_t opcode, int32_t index, int32_t value, void* pt
 void RegisterInstance(const void* record, HostSide* side) {
   std::lock_guard<std::mutex> lock(registry_mutex);
   Registry()[record] = side;
+  registry_version.fetch_add(1, std::memory_order_release);
 }
 
 void UnregisterInstance(const void* record) {
   std::lock_guard<std::mutex> lock(registry_mutex);
   Registry().erase(record);
+  registry_version.fetch_add(1, std::memory_order_release);
 }
 
 extern "C" intptr_t OX_CDECL HostCallbackGen1(ox1::OXModuleRecord* record, int32_t opcode, int32_t index,

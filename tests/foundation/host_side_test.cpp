@@ -85,6 +85,18 @@ TEST(HostSideTest, GenerationOneCallbackReachesItsInstance) {
   EXPECT_EQ(oxhost::HostCallbackGen1(&record, ox1::HC_PIN_COUNT, 0, 0, nullptr, 0.0f), 0);
 }
 
+TEST(HostSideTest, ARecordRegisteredAnewReachesItsNewHostSide) {
+  ox1::OXModuleRecord record{};
+  HostSide first(1, 8), second(2, 8);
+  oxhost::RegisterInstance(&record, &first);
+  EXPECT_EQ(oxhost::HostCallbackGen1(&record, ox1::HC_PIN_COUNT, 0, 0, nullptr, 0.0f), 1);
+  oxhost::UnregisterInstance(&record);
+  oxhost::RegisterInstance(&record, &second);
+  EXPECT_EQ(oxhost::HostCallbackGen1(&record, ox1::HC_PIN_COUNT, 0, 0, nullptr, 0.0f), 2);
+  oxhost::UnregisterInstance(&record);
+  EXPECT_EQ(oxhost::HostCallbackGen1(&record, ox1::HC_PIN_COUNT, 0, 0, nullptr, 0.0f), 0);
+}
+
 TEST(HostSideTest, RecordingCanBeTurnedOff) {
   FakeInstance instance;
   instance.side.recording = false;

@@ -42,7 +42,8 @@ OXModule_base::OXModule_base(OXHostCallback callback)
       m_pins(nullptr),
       m_pin_count(0),
       m_sample_clock(0),
-      m_events(nullptr) {
+      m_events(nullptr),
+      m_last_event(nullptr) {
   std::memset(&m_record, 0, sizeof m_record);
   m_record.magic = OX_RECORD_MAGIC;
   m_record.dispatch_entry = &ModuleDispatchEntry;

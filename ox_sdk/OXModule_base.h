@@ -87,4 +87,7 @@ class OXModule_base {
   int32_t m_pin_count;
   uint32_t m_sample_clock;
   OxEvent* m_events;
+  // The queue's last event (null when it is empty): hosts send events in
+  // time order, and each such event is appended here without a walk.
+  OxEvent* m_last_event;
 };

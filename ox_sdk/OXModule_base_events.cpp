@@ -24,10 +24,12 @@ void OXModule_base::AddHostEvent(const OXHostEvent* host_event) {
 void OXModule_base::AddEvent(OxEvent* p_event) {
   OX_CHECK(p_event->time_stamp >= SampleClock(), "p_event->time_stamp >= SampleClock()",
            kModuleBaseSource, 287);
-  OxEvent** link = &m_events;
+  const bool in_order = m_last_event && m_last_event->time_stamp <= p_event->time_stamp;
+  OxEvent** link = in_order ? &m_last_event->next : &m_events;
   while (*link && (*link)->time_stamp <= p_event->time_stamp) link = &(*link)->next;
   p_event->next = *link;
   *link = p_event;
+  if (!p_event->next) m_last_event = p_event;
 }
 
 // Events never applied are released with the instance, call records of
@@ -40,6 +42,7 @@ void OXModule_base::ReleaseEvents() {
     if (event->event_type == EV_DEFERRED_CALL) std::free(reinterpret_cast<void*>(event->target));
     delete event;
   }
+  m_last_event = nullptr;
 }
 
 // Applies every event at its sample: the process routine renders the
@@ -65,6 +68,7 @@ void OXModule_base::ProcessBlock(int32_t buffer_offset, int32_t sampleFrames) {
       buffer_offset += segment;
     }
     m_events = next_event->next;
+    if (!m_events) m_last_event = nullptr;
     HandleEvent(next_event);
     delete next_event;
   }

@@ -93,6 +93,25 @@ TEST(ModuleBaseTest, EqualTimeStampsApplyInOrderOfArrival) {
   EXPECT_EQ(probe.Reported(probe::kRendered), (std::vector<int32_t>{10, 10, 12}));
 }
 
+TEST(ModuleBaseTest, QueueKeepsTimeOrderWhileBlocksDrainIt) {
+  Probe probe;
+  probe.PinEvent(10, kIntPin, ox1::PS_STATIC, 1);
+  probe.PinEvent(20, kIntPin, ox1::PS_STATIC, 2);
+  probe.Process(0, 15);  // applies 10; 20 stays queued as the last event
+  probe.PinEvent(30, kIntPin, ox1::PS_STATIC, 4);
+  probe.PinEvent(25, kIntPin, ox1::PS_STATIC, 3);
+  probe.Process(0, 20);  // applies 20, 25 and 30: the queue is empty again
+  probe.PinEvent(40, kIntPin, ox1::PS_STATIC, 6);
+  probe.PinEvent(35, kIntPin, ox1::PS_STATIC, 5);
+  probe.PinEvent(40, kIntPin, ox1::PS_STATIC, 7);
+  probe.Process(0, 5);  // applies 35; both events at 40 wait for the next block
+  EXPECT_EQ(probe.Reported(probe::kValueSeen), (std::vector<int32_t>{1, 2, 3, 4, 5}));
+  EXPECT_EQ(probe.Dispatch(ox1::MOD_QUEUE_EMPTY), 0);
+  probe.Process(0, 1);
+  EXPECT_EQ(probe.Reported(probe::kValueSeen), (std::vector<int32_t>{1, 2, 3, 4, 5, 6, 7}));
+  EXPECT_EQ(probe.Dispatch(ox1::MOD_QUEUE_EMPTY), 1);
+}
+
 TEST(ModuleBaseTest, EventAtTheBlockEndOpensTheNextBlock) {
   Probe probe;
   probe.PinEvent(16, kIntPin, ox1::PS_STATIC, 9);

@@ -25,7 +25,13 @@ for harness in "${harnesses[@]}"; do
   echo "=== $harness: $runs executions (log: $work/run.log) ==="
   nice -n 19 "build/x64-linux-fuzz/bin/$harness" -runs="$runs" -max_len=4096 -print_final_stats=1 \
     -artifact_prefix="$work/" "$work/corpus" "fuzz/corpus/$harness" >"$work/run.log" 2>&1 || {
-    echo "$harness found something; see $work/run.log and the crash-* file beside it" >&2
+    if compgen -G "$work/crash-*" >/dev/null || compgen -G "$work/leak-*" >/dev/null ||
+       compgen -G "$work/timeout-*" >/dev/null || compgen -G "$work/oom-*" >/dev/null; then
+      echo "$harness found something; see $work/run.log and the input saved beside it" >&2
+    else
+      echo "$harness stopped early without a finding; see $work/run.log" >&2
+    fi
+    grep -E 'stat::number_of_executed_units' "$work/run.log" >&2 || true
     exit 1
   }
   grep -E 'stat::number_of_executed_units|Done' "$work/run.log"

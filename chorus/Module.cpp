@@ -98,6 +98,12 @@ ChorusPins Module::PinsAt(int32_t buffer_offset) const {
 
 ChorusLines Module::Lines() const { return {DelayLines{m_delay_frames}, m_delay_scale, m_write_index}; }
 
+void Module::FollowRates(const ChorusPins& pins) {
+  m_lfo1.increment = IncrementFromRate(pins.rate1[0], m_phase_scale);
+  m_lfo2.increment = IncrementFromRate(pins.rate2[0], m_phase_scale);
+  m_lfo3.increment = IncrementFromRate(pins.rate3[0], m_phase_scale);
+}
+
 void Module::BuildWavetable() {
   m_wavetable = ChorusWavetable();
   m_lfo_segments = LfoSegments();

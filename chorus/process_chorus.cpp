@@ -11,9 +11,7 @@ namespace chorus {
 // The increments follow the Rate pins once per call, at its first sample.
 void Module::ProcessChorus(int32_t buffer_offset, int32_t count) {
   const ChorusPins pins = PinsAt(buffer_offset);
-  m_lfo1.increment = IncrementFromRate(pins.rate1[0], m_phase_scale);
-  m_lfo2.increment = IncrementFromRate(pins.rate2[0], m_phase_scale);
-  m_lfo3.increment = IncrementFromRate(pins.rate3[0], m_phase_scale);
+  FollowRates(pins);
   ChorusLines lines = Lines();
   InternalLfos lfos(m_wavetable, m_lfo1, m_lfo2, m_lfo3);
   const ChorusKernels& kernels = kFastestKernels;

@@ -19,7 +19,7 @@ done
 elapsed=$(( $(date +%s) - start ))
 
 if [ ${#failed[@]} -eq 0 ]; then
-  echo "SUMMARY: all ${#presets[@]} targets built and passed their tests in ${elapsed}s (${presets[*]})"
+  echo "SUMMARY: all ${#presets[@]} presets built and passed their tests in ${elapsed}s (${presets[*]})"
 else
   echo "SUMMARY: FAILED on ${failed[*]} (of ${presets[*]}) after ${elapsed}s"
   exit 1

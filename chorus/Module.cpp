@@ -98,10 +98,17 @@ ChorusPins Module::PinsAt(int32_t buffer_offset) const {
 
 ChorusLines Module::Lines() const { return {DelayLines{m_delay_frames}, m_delay_scale, m_write_index}; }
 
-void Module::FollowRates(const ChorusPins& pins) {
+InternalLfos Module::LfosFollowingRates(const ChorusPins& pins) {
   m_lfo1.increment = IncrementFromRate(pins.rate1[0], m_phase_scale);
   m_lfo2.increment = IncrementFromRate(pins.rate2[0], m_phase_scale);
   m_lfo3.increment = IncrementFromRate(pins.rate3[0], m_phase_scale);
+  return InternalLfos(m_wavetable, m_lfo1, m_lfo2, m_lfo3);
+}
+
+void Module::KeepLfos(const InternalLfos& lfos) {
+  m_lfo1 = lfos.lfo1;
+  m_lfo2 = lfos.lfo2;
+  m_lfo3 = lfos.lfo3;
 }
 
 void Module::BuildWavetable() {

@@ -39,8 +39,10 @@ class Module : public OXModule_base {
   // lines as they stand, for the chorus loop.
   ChorusPins PinsAt(int32_t buffer_offset) const;
   ChorusLines Lines() const;
-  // Takes the LFO increments from the Rate pins' first samples of a call.
-  void FollowRates(const ChorusPins& pins);
+  // The internal LFOs for one call, their increments taken from the Rate
+  // pins' first samples, and their state kept after the call.
+  InternalLfos LfosFollowingRates(const ChorusPins& pins);
+  void KeepLfos(const InternalLfos& lfos);
   // The routine a chorus mode asks for, or the bypass while the instance
   // cannot run the chorus.
   ProcessRoutine ChorusRoutine(ProcessRoutine routine) const;

@@ -11,9 +11,8 @@ namespace chorus {
 // The increments follow the Rate pins once per call, at its first sample.
 void Module::ProcessChorus(int32_t buffer_offset, int32_t count) {
   const ChorusPins pins = PinsAt(buffer_offset);
-  FollowRates(pins);
   ChorusLines lines = Lines();
-  InternalLfos lfos(m_wavetable, m_lfo1, m_lfo2, m_lfo3);
+  InternalLfos lfos = LfosFollowingRates(pins);
   const ChorusKernels& kernels = kFastestKernels;
   LfoBlock block;
   for (int32_t begin = 0; begin < count; begin += kLfoBlockLength) {
@@ -22,9 +21,7 @@ void Module::ProcessChorus(int32_t buffer_offset, int32_t count) {
     kernels.run_block(pins, begin, length, lines, block);
   }
   m_write_index = lines.write_index;
-  m_lfo1 = lfos.lfo1;
-  m_lfo2 = lfos.lfo2;
-  m_lfo3 = lfos.lfo3;
+  KeepLfos(lfos);
 }
 
 // The LFO phases stand still meanwhile.

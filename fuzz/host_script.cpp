@@ -58,7 +58,9 @@ class InstancePair {
   int generation() const { return first_->generation(); }
   bool tainted = false;  // an input sample so far was not a tame number
 
-  // Runs `call` on both instances, then compares what they did.
+  // Runs `call` on both instances, then compares what they told the host and
+  // their outputs (inputs only change under the host's hand, so they are
+  // compared once, by CompareAllBuffers, when the script ends).
   template <class Call>
   void Both(const char* what, Call call) {
     calls_into_harness = 0;
@@ -69,34 +71,46 @@ class InstancePair {
     if (calls_first != calls_into_harness) Fail("%s: the instances called the harness %d and %d times", what,
                                                 calls_first, calls_into_harness);
     if (!(answer_first == answer_second)) Fail("%s: the instances answered differently", what);
-    Compare(what);
+    CompareReports(what);
+    for (int32_t pin = 0; pin < first_->reported_pins(); ++pin) {
+      if (IsOutput(*first_, pin)) CompareBuffers(what, pin);
+    }
+  }
+
+  // Every buffer, inputs included: a module that wrote into an input would
+  // show here.
+  void CompareAllBuffers(const char* what) {
+    for (int32_t pin = 0; pin < first_->reported_pins(); ++pin) CompareBuffers(what, pin);
   }
 
  private:
-  void Compare(const char* what) {
-    DrivenInstance& a = *first_;
-    DrivenInstance& b = *second_;
-    if (a.side().reported_status != b.side().reported_status ||
-        a.side().reported_clock != b.side().reported_clock ||
-        a.side().process_changes != b.side().process_changes ||
-        a.side().sleep_requested != b.side().sleep_requested) {
+  void CompareReports(const char* what) {
+    const oxhost::HostSide& a = first_->side();
+    const oxhost::HostSide& b = second_->side();
+    if (a.reported_status != b.reported_status || a.reported_clock != b.reported_clock ||
+        a.process_changes != b.process_changes || a.sleep_requested != b.sleep_requested) {
       Fail("%s: the instances told the host different things", what);
     }
-    for (int32_t pin = 0; pin < a.reported_pins(); ++pin) {
-      const float* ba = a.Buffer(pin);
-      const float* bb = b.Buffer(pin);
-      if (!SameBits(ba, bb, a.capacity())) Fail("%s: the buffers of pin %d differ", what, pin);
-      if (tainted || !IsOutput(a, pin)) continue;
-      for (int32_t i = 0; i < a.capacity(); ++i) {
-        if (!std::isfinite(ba[i])) Fail("%s: output pin %d element %d is %g from tame inputs", what, pin, i, ba[i]);
-      }
+  }
+
+  void CompareBuffers(const char* what, int32_t pin) {
+    const float* ba = first_->Buffer(pin);
+    const float* bb = second_->Buffer(pin);
+    const int32_t count = first_->capacity();
+    if (!SameBits(ba, bb, count)) Fail("%s: the buffers of pin %d differ", what, pin);
+    if (tainted || !IsSampleOutput(*first_, pin)) return;
+    for (int32_t i = 0; i < count; ++i) {
+      if (!std::isfinite(ba[i])) Fail("%s: output pin %d element %d is %g from tame inputs", what, pin, i, ba[i]);
     }
   }
 
   static bool IsOutput(DrivenInstance& instance, int32_t pin) {
     const auto& pins = instance.described_pins();
-    return static_cast<std::size_t>(pin) < pins.size() && pins[pin].direction == ox2::DR_OUT &&
-           pins[pin].datatype == ox2::DT_FSAMPLE;
+    return static_cast<std::size_t>(pin) < pins.size() && pins[pin].direction == ox2::DR_OUT;
+  }
+
+  static bool IsSampleOutput(DrivenInstance& instance, int32_t pin) {
+    return IsOutput(instance, pin) && instance.described_pins()[pin].datatype == ox2::DT_FSAMPLE;
   }
 
   std::unique_ptr<DrivenInstance> first_;
@@ -125,8 +139,9 @@ class HostScript {
     StartingEvents(pair);
 
     for (int step = 0; step < kMostSteps && in_.remaining_bytes() > 0 && processed_ < kSampleBudget; ++step) {
-      if (!Step(pair)) return;
+      if (!Step(pair)) break;
     }
+    pair.CompareAllBuffers("end of script");
   }
 
  private:

@@ -27,7 +27,11 @@ harnesses=("$@")
 cmake --preset x64-linux-fuzz >/dev/null
 cmake --build --preset x64-linux-fuzz --target "${harnesses[@]}"
 
-export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=1
+# A quarantine of 16 MB instead of 256 MB: freed memory stays poisoned for
+# several executions' worth of frees, which still shows a use after free in
+# any script, while the allocator reuses pages already mapped instead of
+# asking the kernel for fresh ones (a quarter of the chorus's time).
+export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=1:quarantine_size_mb=16
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
 # Runs worker $2 of harness $1 for $3 executions; its log is $work/run.$2.log.
